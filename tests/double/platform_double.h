@@ -8,7 +8,8 @@
 #include <windows.h>
 
 // One entry of the policy key's listing: either a subkey name that the platform returns, or the
-// failure it reports for that index instead.
+// failure it reports for that index instead. A name holds no zero byte, as no registry key name
+// can; the double would return one as if it were the name's end.
 struct FakeSubkey {
     std::string name;
     LONG result = ERROR_SUCCESS;
