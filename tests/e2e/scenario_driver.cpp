@@ -49,7 +49,8 @@ enum AppFolder { kAppInLauncherFolder, kAppInCurrentDirectory };
 struct Scenario {
     const char* name;
     // The policy key's subkeys, separated by spaces; "" for a key without subkeys, NULL for no
-    // key. The same in both registry views unless |policy32| is set.
+    // key. The same in both registry views, unless |separateViews|: then |policy| is the 64-bit
+    // view's and |policy32| the 32-bit view's.
     const char* policy = NULL;
     const char* policy32 = NULL;
     bool separateViews = false;
@@ -169,6 +170,12 @@ std::string Hex(DWORD value)
     char text[16];
     snprintf(text, sizeof(text), "0x%08lX", static_cast<unsigned long>(value));
     return text;
+}
+
+// The value of the mark variable in the launcher's environment.
+const char* MarkFor(const Scenario& scenario)
+{
+    return scenario.ownEnvironment ? kOwnEnvironmentMark : scenario.name;
 }
 
 const char* OutcomeText(Outcome outcome)
@@ -420,7 +427,7 @@ std::string Judge(const Scenario& scenario, const Folders& folders, const Observ
         AddProblem(problems, "the app's start-up record has flags " + flags + " and show state " +
                                  show + ", expected flags 0x0 and show state 0");
     const std::string mark = FieldOf(record, kFieldMark);
-    const std::string expectedMark = scenario.ownEnvironment ? kOwnEnvironmentMark : scenario.name;
+    const std::string expectedMark = MarkFor(scenario);
     if (mark != expectedMark)
         AddProblem(problems, std::string("the app's ") + kMarkVariable + " is [" + mark +
                                  "], expected [" + expectedMark + "]");
@@ -439,6 +446,8 @@ void PrintDetails(const Scenario& scenario, const Folders& folders, const Observ
     printf("  current directory: %s\n", folders.currentDirectory.c_str());
     printf("  start-up record: STARTF_USESHOWWINDOW, show state %u\n",
            static_cast<unsigned>(scenario.showWindow));
+    printf("  environment: %s=%s (%s)\n", kMarkVariable, MarkFor(scenario),
+           scenario.ownEnvironment ? "in a block of the driver's making" : "the driver's own");
     printf("  exit code: %s\n", Hex(observed.exitCode).c_str());
     if (observed.appPaths.empty())
         printf("  app: did not start\n");
