@@ -65,8 +65,8 @@ struct Scenario {
 };
 
 // Wine searches the launcher's own folder before the current directory for "bin\Ostrevan.exe",
-// as it does for a bare file name. Windows documents that order only for a name without a
-// folder part; a partial path is completed from the current directory there.
+// as it does for a bare file name. Windows documents that order only for a name without a folder
+// part; for one with a folder its documentation points to the current directory instead.
 const AppFolder kAppFolderWhenBoth = kAppInLauncherFolder;
 
 const Scenario kScenarios[] = {
