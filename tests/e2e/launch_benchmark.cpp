@@ -1,8 +1,8 @@
-// Measures the launcher's wall time from its start to its exit, beside a program that does
-// nothing, all started the same way by this one process: same start call, current directory and
+// Measures the launcher's wall time from its start to its exit, beside two programs that do
+// nothing (one of them loading the launcher's DLLs), all started the same way by this one process: same start call, current directory and
 // start-up record, runs alternating so that drift in the machine hits each alike.
 //
-//   launch_benchmark --launcher PATH --null PATH --work FOLDER [--runs N]
+//   launch_benchmark --launcher PATH --null PATH --null-imports PATH --work FOLDER [--runs N]
 //
 // The launcher takes its usual path: the policy key lists v4.0, so it starts bin\Ostrevan.exe,
 // here a copy of the null program. It is timed a second time with no bin folder beside it, which
@@ -29,6 +29,7 @@ const DWORD kRunTimeoutMs = 30000;
 struct Options {
     std::string launcher;
     std::string nullProgram;
+    std::string nullWithImports;
     std::string work;
     int runs = kDefaultRuns;
 };
@@ -41,6 +42,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.launcher = FullPath(argv[i + 1]);
         else if (argument == "--null")
             options.nullProgram = FullPath(argv[i + 1]);
+        else if (argument == "--null-imports")
+            options.nullWithImports = FullPath(argv[i + 1]);
         else if (argument == "--work")
             options.work = FullPath(argv[i + 1]);
         else if (argument == "--runs")
@@ -49,7 +52,7 @@ bool ParseOptions(int argc, char** argv, Options& options)
             return false;
     }
     return argc % 2 == 1 && !options.launcher.empty() && !options.nullProgram.empty() &&
-           !options.work.empty() && options.runs > 0;
+           !options.nullWithImports.empty() && !options.work.empty() && options.runs > 0;
 }
 
 // One timed start, from the start call to the end of the process, in milliseconds; negative
@@ -104,8 +107,8 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        fprintf(stderr, "usage: launch_benchmark --launcher PATH --null PATH --work FOLDER "
-                        "[--runs N]\n");
+        fprintf(stderr, "usage: launch_benchmark --launcher PATH --null PATH --null-imports PATH "
+                        "--work FOLDER [--runs N]\n");
         return 2;
     }
 
@@ -115,12 +118,14 @@ int main(int argc, char** argv)
     const std::string appFolder = JoinPath(folder, "with-app");
     const std::string launcher = JoinPath(appFolder, "Launcher.exe");
     const std::string nullProgram = JoinPath(appFolder, "null_program.exe");
+    const std::string nullWithImports = JoinPath(appFolder, "null_with_imports.exe");
     const std::string noAppFolder = JoinPath(folder, "without-app");
     const std::string launcherAlone = JoinPath(noAppFolder, "Launcher.exe");
     std::string error;
     bool ready =
         RemoveTree(folder, error) && CopyInto(options.launcher, launcher, error) &&
         CopyInto(options.nullProgram, nullProgram, error) &&
+        CopyInto(options.nullWithImports, nullWithImports, error) &&
         CopyInto(options.nullProgram, JoinPath(appFolder, kApplicationCommandLine), error) &&
         CopyInto(options.launcher, launcherAlone, error);
     for (REGSAM view : kRegistryViews)
@@ -131,19 +136,22 @@ int main(int argc, char** argv)
     }
 
     std::vector<double> nullTimes;
+    std::vector<double> importsTimes;
     std::vector<double> launcherTimes;
     std::vector<double> aloneTimes;
     for (int run = -kWarmUpRuns; run < options.runs; ++run) {
         const double nullTime = TimeRun(nullProgram, appFolder);
+        const double importsTime = TimeRun(nullWithImports, appFolder);
         const double launcherTime = TimeRun(launcher, appFolder);
         const double aloneTime = TimeRun(launcherAlone, noAppFolder);
-        if (nullTime < 0 || launcherTime < 0 || aloneTime < 0) {
+        if (nullTime < 0 || importsTime < 0 || launcherTime < 0 || aloneTime < 0) {
             fprintf(stderr, "launch_benchmark: a run failed or took over %lu s\n",
                     static_cast<unsigned long>(kRunTimeoutMs / 1000));
             return 1;
         }
         if (run >= 0) {
             nullTimes.push_back(nullTime);
+            importsTimes.push_back(importsTime);
             launcherTimes.push_back(launcherTime);
             aloneTimes.push_back(aloneTime);
         }
@@ -152,11 +160,14 @@ int main(int argc, char** argv)
     printf("%d runs each, alternating, after %d warm-up runs; start to exit:\n", options.runs,
            kWarmUpRuns);
     PrintFigures("null program", nullTimes);
+    PrintFigures("null, launcher's DLLs", importsTimes);
     PrintFigures("launcher", launcherTimes);
     PrintFigures("launcher, no app to start", aloneTimes);
     printf("ratio of medians, launcher / null program: %.3f\n",
            Median(launcherTimes) / Median(nullTimes));
     printf("ratio of medians, launcher with no app to start / null program: %.3f\n",
            Median(aloneTimes) / Median(nullTimes));
+    printf("ratio of medians, launcher with no app to start / null with the launcher's DLLs: "
+           "%.3f\n", Median(aloneTimes) / Median(importsTimes));
     return 0;
 }
