@@ -35,7 +35,8 @@ BootGuest() {
     local guest=$1 share=$2 serial=$3 job_timeout=$4 writable=$5 snapshot=on
     [ "$writable" = yes ] && snapshot=off
     # shellcheck disable=SC2046
-    timeout -k 10 $((job_timeout + 120)) qemu-system-x86_64 \
+    # In the foreground, so that an interrupt from the terminal reaches qemu as well.
+    timeout --foreground -k 10 $((job_timeout + 120)) qemu-system-x86_64 \
         $(GuestCpuOptions) -m 3072 -smp 2 \
         -nodefaults -display none -no-reboot -monitor none -serial "file:$serial" \
         -kernel "$guest/vmlinuz" -initrd "$guest/initrd.img" \
